@@ -32,11 +32,6 @@ char* PutDigits(char* out, int value, int width) {
   return out + width;
 }
 
-char* CopyDigits(char* out, const SortKey& key, std::size_t position, std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) *out++ = key.digits[position + i];
-  return out;
-}
-
 }  // namespace
 
 SortKey RenderSortKey(DateTimeValue value) {
@@ -49,25 +44,23 @@ SortKey RenderSortKey(DateTimeValue value) {
   int year = 0, month = 0, day = 0;
   CivilFromDays(days - 25569, year, month, day);  // day 25569 is 1 January 1970
 
-  SortKey key{};
-  char* out = key.digits.data();
-  out = PutDigits(out, year, 4);
-  out = PutDigits(out, month, 2);
-  out = PutDigits(out, day, 2);
-  out = PutDigits(out, static_cast<int>(of_day / 3600000), 2);
-  out = PutDigits(out, static_cast<int>(of_day / 60000 % 60), 2);
-  PutDigits(out, static_cast<int>(of_day / 1000 % 60), 2);
-  return key;
+  std::uint64_t digits = static_cast<std::uint64_t>(year);
+  for (const std::int64_t field : {std::int64_t{month}, std::int64_t{day}, of_day / 3600000,
+                                   of_day / 60000 % 60, of_day / 1000 % 60}) {
+    digits = digits * 100 + static_cast<std::uint64_t>(field);
+  }
+  return SortKey{digits};
 }
 
 DisplayDate RenderDisplayDate(const SortKey& key, char date_separator) {
   DisplayDate date{};
   char* out = date.text.data();
-  out = CopyDigits(out, key, 6, 2);
+  const std::uint64_t yyyymmdd = key.digits / 1000000;
+  out = PutDigits(out, static_cast<int>(yyyymmdd % 100), 2);
   if (date_separator != '\0') *out++ = date_separator;
-  out = CopyDigits(out, key, 4, 2);
+  out = PutDigits(out, static_cast<int>(yyyymmdd / 100 % 100), 2);
   if (date_separator != '\0') *out++ = date_separator;
-  out = CopyDigits(out, key, 0, 4);
+  out = PutDigits(out, static_cast<int>(yyyymmdd / 10000), 4);
   date.length = static_cast<std::size_t>(out - date.text.data());
   return date;
 }

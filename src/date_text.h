@@ -5,15 +5,17 @@
 #include <array>
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 
 class Platform;
 
 // Days since 30 December 1899, with the time of day as the fraction.
 using DateTimeValue = double;
 
-// The 14 digits "yyyymmddhhnnss" of a date and time; keys compare as their times do.
+// The 14 digits "yyyymmddhhnnss" of a date and time, held as the number they spell,
+// so that keys compare as their times do in one step.
 struct SortKey {
-  std::array<char, 14> digits;
+  std::uint64_t digits;
   auto operator<=>(const SortKey&) const = default;
 };
 

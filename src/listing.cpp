@@ -35,6 +35,7 @@ constexpr bool IsPercentEncoded(unsigned char byte) {
 struct EscapeTables {
   std::array<std::uint8_t, 256> target{};
   std::array<std::uint8_t, 256> text{};
+  std::array<bool, 256> plain{};  // written unchanged in target and text alike
 };
 
 constexpr EscapeTables MakeEscapeTables() {
@@ -47,6 +48,7 @@ constexpr EscapeTables MakeEscapeTables() {
     const std::size_t numeric = byte < 10 ? 4 : byte < 100 ? 5 : 6;
     tables.text[byte] = static_cast<std::uint8_t>(
         b != 0 && IsControl(b) ? numeric : reference ? reference : 1);
+    tables.plain[byte] = tables.target[byte] == 1 && tables.text[byte] == 1;
   }
   return tables;
 }
@@ -100,15 +102,27 @@ char* WriteText(std::string_view name, char* out) {
   return out;
 }
 
-std::size_t RestOfLineLength(std::string_view name) {
-  return EscapedLength(name, kEscape.target) + kLinkMiddle.size() +
-         EscapedLength(name, kEscape.text) + kLinkClose.size();
+bool IsPlain(std::string_view name) {
+  for (char c : name) {
+    if (!kEscape.plain[static_cast<unsigned char>(c)]) return false;
+  }
+  return true;
 }
 
-char* WriteRestOfLine(std::string_view name, char* out) {
-  out = WriteTarget(name, out);
+// Everything of an entry's line after the link opening: target, middle, text, close.
+std::size_t RestOfLineLength(const IndexEntry& entry) {
+  const std::string_view name = entry.Name();
+  const std::size_t escaped = entry.plain ? 2 * name.size()
+                                          : EscapedLength(name, kEscape.target) +
+                                                EscapedLength(name, kEscape.text);
+  return escaped + kLinkMiddle.size() + kLinkClose.size();
+}
+
+char* WriteRestOfLine(const IndexEntry& entry, char* out) {
+  const std::string_view name = entry.Name();
+  out = entry.plain ? Put(name, out) : WriteTarget(name, out);
   out = Put(kLinkMiddle, out);
-  out = WriteText(name, out);
+  out = entry.plain ? Put(name, out) : WriteText(name, out);
   return Put(kLinkClose, out);
 }
 
@@ -146,14 +160,14 @@ std::string LinkText(std::string_view name) {
 
 std::size_t IndexEntryLength(const IndexEntry& entry, char date_separator) {
   const std::size_t date_length = date_separator == '\0' ? 8 : 10;
-  return date_length + kLinkOpening.size() + RestOfLineLength(entry.Name());
+  return date_length + kLinkOpening.size() + RestOfLineLength(entry);
 }
 
 char* WriteIndexEntry(const IndexEntry& entry, char date_separator, char* out) {
   const DisplayDate date = RenderDisplayDate(entry.key, date_separator);
   out = Put({date.text.data(), date.length}, out);
   out = Put(kLinkOpening, out);
-  return WriteRestOfLine(entry.Name(), out);
+  return WriteRestOfLine(entry, out);
 }
 
 EntryList::EntryList(Platform& platform) : platform_(platform) {}
@@ -168,7 +182,7 @@ void EntryList::AddFile(std::string_view name, PackedFileTime time) {
   }
   std::memcpy(chunk_free_, name.data(), name.size());
   if (!entries_.empty() && key < entries_.back().key) keys_ascending_ = false;
-  entries_.push_back({chunk_free_, key, static_cast<std::uint16_t>(name.size())});
+  entries_.push_back({chunk_free_, key, static_cast<std::uint16_t>(name.size()), IsPlain(name)});
   chunk_free_ += name.size();
   chunk_room_ -= name.size();
 }
@@ -193,15 +207,10 @@ std::span<const IndexEntry> EntryList::Ordered() {
   return entries_;
 }
 
-std::string EntryList::RestOfLine(const IndexEntry& entry) const {
-  std::string rest(RestOfLineLength(entry.Name()), '\0');
-  WriteRestOfLine(entry.Name(), rest.data());
-  return rest;
-}
-
 void EntryList::OrderSameTime(std::span<IndexEntry> run) {
   // Entries of one time share the sort key, the display date and the link opening,
-  // so the rest of the line decides: first its collation, then its bytes.
+  // and the rest of their lines comes down to their names: the names' collation
+  // decides, then their bytes, so that names differing only in case keep an order.
   struct Collated {
     CollationPrefix prefix;
     IndexEntry entry;
@@ -209,7 +218,7 @@ void EntryList::OrderSameTime(std::span<IndexEntry> run) {
   std::vector<Collated> collated;
   collated.reserve(run.size());
   for (const IndexEntry& entry : run) {
-    const std::string key = platform_.CollationKey(RestOfLine(entry));
+    const std::string key = platform_.CollationKey(entry.Name());
     Collated item{{}, entry};
     item.prefix.length = static_cast<std::uint8_t>(std::min(key.size(), kCollationPrefixSize));
     item.prefix.complete = key.size() <= kCollationPrefixSize;
@@ -225,18 +234,16 @@ void EntryList::OrderSameTime(std::span<IndexEntry> run) {
     if (end - tie > 1) {
       struct Full {
         std::string key;
-        std::string line;
         IndexEntry entry;
       };
       std::vector<Full> full;
       full.reserve(static_cast<std::size_t>(end - tie));
       for (auto it = tie; it != end; ++it) {
-        std::string line = RestOfLine(it->entry);
-        std::string key = tie->prefix.complete ? std::string() : platform_.CollationKey(line);
-        full.push_back({std::move(key), std::move(line), it->entry});
+        full.push_back({tie->prefix.complete ? std::string() : platform_.CollationKey(it->entry.Name()),
+                        it->entry});
       }
       std::sort(full.begin(), full.end(), [](const Full& a, const Full& b) {
-        return a.key != b.key ? a.key < b.key : a.line < b.line;
+        return a.key != b.key ? a.key < b.key : a.entry.Name() < b.entry.Name();
       });
       for (std::size_t i = 0; i < full.size(); ++i) tie[static_cast<std::ptrdiff_t>(i)].entry = full[i].entry;
     }

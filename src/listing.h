@@ -15,11 +15,13 @@
 #include "platform/platform.h"
 
 // One document of the index: its name and the sort key of its last-write time.
-// The name's bytes belong to the entry list.
+// The name's bytes belong to the entry list; `plain` tells that no byte of the name
+// needs escaping in the line.
 struct IndexEntry {
   const char* name;
   SortKey key;
   std::uint16_t name_length;
+  bool plain;
   std::string_view Name() const { return {name, name_length}; }
 };
 
@@ -35,10 +37,10 @@ std::size_t IndexEntryLength(const IndexEntry& entry, char date_separator);
 // Writes an entry's line to `out` (IndexEntryLength bytes); returns the end.
 char* WriteIndexEntry(const IndexEntry& entry, char date_separator, char* out);
 
-// The documents found by the scan. Kept in the index's order: by sort key, then
-// by the rest of the line under the locale's case-insensitive collation, then by
-// its bytes, so that names differing only in case are both listed; an entry equal
-// to one already present (same name, same time) is listed once.
+// The documents found by the scan. Kept in the index's order: by sort key, then by
+// name under the locale's case-insensitive collation, then by the name's bytes, so
+// that names differing only in case are both listed; an entry equal to one already
+// present (same name, same time) is listed once.
 class EntryList {
  public:
   // An empty list that collates with the locale of `platform`.
@@ -54,7 +56,6 @@ class EntryList {
 
  private:
   void OrderSameTime(std::span<IndexEntry> run);
-  std::string RestOfLine(const IndexEntry& entry) const;
 
   Platform& platform_;
   std::vector<std::unique_ptr<char[]>> name_chunks_;

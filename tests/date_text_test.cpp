@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "fake_platform.h"
 #include "folder_scan.h"
 
 namespace {
 
-std::string Text(const SortKey& key) { return std::string(key.digits.begin(), key.digits.end()); }
+std::string Text(const SortKey& key) {
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%014llu", static_cast<unsigned long long>(key.digits));
+  return digits;
+}
 std::string Text(const DisplayDate& date) { return std::string(date.text.data(), date.length); }
 
 TEST(DateText, RendersSortKeyAndDisplayDateUnderEachSeparator) {

@@ -78,7 +78,14 @@ class PosixFolderListing final : public FolderListing {
         entry.attributes |= kAttributeSystem;
       }
       if (name.front() == '.') entry.attributes |= kAttributeHidden;
-      entry.time = PackLocalTime(status.st_mtim.tv_sec);
+      // Documents often share their time (an unpacked archive, a generated site),
+      // and the local-time conversion is the dearest step per document.
+      if (status.st_mtim.tv_sec != last_seconds_ || !have_last_) {
+        last_seconds_ = status.st_mtim.tv_sec;
+        last_time_ = PackLocalTime(last_seconds_);
+        have_last_ = true;
+      }
+      entry.time = last_time_;
       return 0;
     }
   }
@@ -86,26 +93,30 @@ class PosixFolderListing final : public FolderListing {
  private:
   DIR* folder_;
   std::string ending_;
+  bool have_last_ = false;
+  std::time_t last_seconds_ = 0;
+  PackedFileTime last_time_ = 0;
 };
 
-// Appends a collation weight so that byte order of the encodings is the order of
+// Writes a collation weight so that the byte order of the encodings is the order of
 // the weights: longer encodings start with larger first bytes.
-void AppendWeight(std::string& key, std::uint32_t weight) {
+char* PutWeight(char* out, std::uint32_t weight) {
   if (weight < 0x80) {
-    key += static_cast<char>(weight);
+    *out++ = static_cast<char>(weight);
   } else if (weight < 0x4000) {
-    key += static_cast<char>(0x80 | (weight >> 8));
-    key += static_cast<char>(weight & 0xFF);
+    *out++ = static_cast<char>(0x80 | (weight >> 8));
+    *out++ = static_cast<char>(weight & 0xFF);
   } else if (weight < 0x200000) {
-    key += static_cast<char>(0xC0 | (weight >> 16));
-    key += static_cast<char>((weight >> 8) & 0xFF);
-    key += static_cast<char>(weight & 0xFF);
+    *out++ = static_cast<char>(0xC0 | (weight >> 16));
+    *out++ = static_cast<char>((weight >> 8) & 0xFF);
+    *out++ = static_cast<char>(weight & 0xFF);
   } else {
-    key += static_cast<char>(0xE0 | ((weight >> 24) & 0x1F));
-    key += static_cast<char>((weight >> 16) & 0xFF);
-    key += static_cast<char>((weight >> 8) & 0xFF);
-    key += static_cast<char>(weight & 0xFF);
+    *out++ = static_cast<char>(0xE0 | ((weight >> 24) & 0x1F));
+    *out++ = static_cast<char>((weight >> 16) & 0xFF);
+    *out++ = static_cast<char>((weight >> 8) & 0xFF);
+    *out++ = static_cast<char>(weight & 0xFF);
   }
+  return out;
 }
 
 class PosixPlatform final : public Platform {
@@ -196,9 +207,10 @@ class PosixPlatform final : public Platform {
       needed = std::wcsxfrm(weights_.data(), folded_.data(), weights_.size());
     }
 
-    std::string key;
-    key.reserve(needed * 2);
-    for (std::size_t i = 0; i < needed; ++i) AppendWeight(key, static_cast<std::uint32_t>(weights_[i]));
+    std::string key(4 * needed, '\0');
+    char* out = key.data();
+    for (std::size_t i = 0; i < needed; ++i) out = PutWeight(out, static_cast<std::uint32_t>(weights_[i]));
+    key.resize(static_cast<std::size_t>(out - key.data()));
     return key;
   }
 
