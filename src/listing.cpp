@@ -139,7 +139,9 @@ struct CollationPrefix {
   std::strong_ordering operator<=>(const CollationPrefix& other) const {
     const int order = std::memcmp(bytes.data(), other.bytes.data(), std::min(length, other.length));
     if (order != 0) return order <=> 0;
-    return length <=> other.length;
+    if (length != other.length) return length <=> other.length;
+    // A whole key is less than a longer key that starts with the same bytes.
+    return !complete <=> !other.complete;
   }
   bool operator==(const CollationPrefix& other) const { return (*this <=> other) == 0; }
 };
@@ -174,7 +176,7 @@ EntryList::EntryList(Platform& platform) : platform_(platform) {}
 
 void EntryList::AddFile(std::string_view name, PackedFileTime time) {
   const SortKey key = RenderSortKey(ToDateTimeValue(time));
-  if (name.size() > chunk_room_) {
+  if (chunk_free_ == nullptr || name.size() > chunk_room_) {
     const std::size_t size = std::max(kNameChunkSize, name.size());
     name_chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
     chunk_free_ = name_chunks_.back().get();

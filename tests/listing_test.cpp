@@ -122,6 +122,17 @@ TEST(EntryList, LongSharedPrefixesAreOrderedByTheirWholeText) {
   EXPECT_EQ(ListedNames(files), expected);
 }
 
+TEST(EntryList, AWholeKeyComesBeforeALongerKeyThatStartsWithIt) {
+  // The first name's key is exactly as long as the bytes kept of every key; the
+  // second's starts with the same bytes and goes on, though its own bytes are less.
+  const std::string whole(24, 'x');
+  const std::string longer = std::string(24, 'X') + "a";
+  for (const auto& files : {std::vector<FakeEntry>{{whole, kNoon}, {longer, kNoon}},
+                            std::vector<FakeEntry>{{longer, kNoon}, {whole, kNoon}}}) {
+    EXPECT_EQ(ListedNames(files), (std::vector<std::string>{longer, whole}));
+  }
+}
+
 TEST(EntryList, AnInvalidTimeLeavesTheListUnchanged) {
   FakePlatform platform;
   EntryList entries(platform);
