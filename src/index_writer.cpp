@@ -30,7 +30,7 @@ class IndexFile {
 
 void WriteIndexFile(const IndexLines& lines, const std::string& path, Platform& platform) {
   int error = 0;
-  const FileHandle handle = platform.CreateFile(path, error);
+  const FileHandle handle = platform.CreateIndexFile(path, error);
   if (handle == kNoFile) RaiseCannotCreate(path, error, platform);
   IndexFile file(platform, handle);
 
@@ -49,7 +49,7 @@ void WriteIndexFile(const IndexLines& lines, const std::string& path, Platform& 
   }
 
   std::size_t written = 0;
-  if (!platform.WriteFile(file.handle(), image.get(), size, written) || written != size) {
+  if (!platform.WriteToFile(file.handle(), image.get(), size, written) || written != size) {
     Raise<EWriteError>("Stream write error");
   }
 }

@@ -22,14 +22,22 @@ inline PackedFileTime Packed(int year, int month, int day, int hour = 0, int min
                                      (hour << 11) | (minute << 5) | (second / 2));
 }
 
+// `path` written with "/" as on Linux, with the separator of the system built for.
+inline std::string NativePath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = NativePathSyntax().separator;
+  }
+  return path;
+}
+
 class FakePlatform : public Platform {
  public:
-  std::string executable_path = "/docs/pageindex";
+  std::string executable_path = NativePath("/docs/pageindex");
   std::vector<FakeEntry> folder;
   int open_error = 0;              // OpenFolder fails with this code
   int break_off_after = -1;        // the listing fails after this many entries...
   int break_off_error = 5;         // ...with this code
-  int create_error = 0;            // CreateFile fails with this code
+  int create_error = 0;            // CreateIndexFile fails with this code
   std::size_t write_limit = static_cast<std::size_t>(-1);  // a write stops after this many bytes
   std::optional<std::string> date_separator_setting = "/";
 
@@ -63,7 +71,7 @@ class FakePlatform : public Platform {
     return key;
   }
 
-  FileHandle CreateFile(const std::string& path, int& error) override {
+  FileHandle CreateIndexFile(const std::string& path, int& error) override {
     calls.push_back("create " + path);
     if (create_error != 0) {
       error = create_error;
@@ -74,7 +82,7 @@ class FakePlatform : public Platform {
     return 7;
   }
 
-  bool WriteFile(FileHandle, const char* data, std::size_t size, std::size_t& written) override {
+  bool WriteToFile(FileHandle, const char* data, std::size_t size, std::size_t& written) override {
     calls.push_back("write " + std::to_string(size));
     written = size < write_limit ? size : write_limit;
     files[open_path_].append(data, written);

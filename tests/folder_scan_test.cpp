@@ -84,7 +84,7 @@ Scanned ScanAll(FakePlatform& platform) {
   return scanned;
 }
 
-long Count(const std::vector<std::string>& calls, const std::string& call) {
+std::ptrdiff_t Count(const std::vector<std::string>& calls, const std::string& call) {
   return std::count(calls.begin(), calls.end(), call);
 }
 

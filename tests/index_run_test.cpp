@@ -37,10 +37,10 @@ TEST(IndexRun, WithoutDocumentsRemovesThenWritesAnEmptyIndex) {
   FakePlatform platform;
   RunIndex(platform, '/');
   EXPECT_EQ(platform.calls,
-            (std::vector<std::string>{"remove /docs/pageindex.html", "open /docs/*.html",
-                                      "close listing", "create /docs/pageindex.html",
-                                      "close file"}));
-  EXPECT_EQ(platform.files["/docs/pageindex.html"], "");
+            (std::vector<std::string>{"remove " + NativePath("/docs/pageindex.html"),
+                                      "open " + NativePath("/docs/*.html"), "close listing",
+                                      "create " + NativePath("/docs/pageindex.html"), "close file"}));
+  EXPECT_EQ(platform.files[NativePath("/docs/pageindex.html")], "");
 }
 
 TEST(IndexRun, ListsTheDocumentsNewestFirst) {
@@ -49,7 +49,7 @@ TEST(IndexRun, ListsTheDocumentsNewestFirst) {
                      {"new.html", Packed(2020, 11, 12, 13, 14, 16), 0},
                      {"sub.html", Packed(2030, 1, 1), kAttributeDirectory}};
   RunIndex(platform, '.');
-  EXPECT_EQ(platform.files["/docs/pageindex.html"],
+  EXPECT_EQ(platform.files[NativePath("/docs/pageindex.html")],
             "12.11.2020 <a href=\"new.html\">new.html</a><br>\r\n"
             "03.02.2001 <a href=\"old.html\">old.html</a><br>\r\n");
 }
@@ -58,8 +58,9 @@ TEST(IndexRun, AnInvalidTimeEndsTheRunWithoutAnIndex) {
   FakePlatform platform;
   platform.folder = {{"good.html", Packed(2001, 2, 3), 0}, {"bad.html", 0, 0}};
   EXPECT_THROW(RunIndex(platform, '/'), EConvertError);
-  EXPECT_EQ(platform.calls, (std::vector<std::string>{"remove /docs/pageindex.html",
-                                                      "open /docs/*.html", "close listing"}));
+  EXPECT_EQ(platform.calls, (std::vector<std::string>{"remove " + NativePath("/docs/pageindex.html"),
+                                                      "open " + NativePath("/docs/*.html"),
+                                                      "close listing"}));
   EXPECT_TRUE(platform.files.empty());
 }
 

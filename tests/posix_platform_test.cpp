@@ -196,16 +196,16 @@ TEST(PosixFiles, CreateTruncatesWritesAndReportsErrors) {
   const std::string path = folder / "index.html";
   WriteDocument(path, "old contents that are longer", kSomeTime);
   int error = 0;
-  const FileHandle file = platform.CreateFile(path, error);
+  const FileHandle file = platform.CreateIndexFile(path, error);
   ASSERT_NE(file, kNoFile);
   EXPECT_EQ(ReadWholeFile(path), "");
   std::size_t written = 0;
-  EXPECT_TRUE(platform.WriteFile(file, "new\r\n", 5, written));
+  EXPECT_TRUE(platform.WriteToFile(file, "new\r\n", 5, written));
   EXPECT_EQ(written, 5u);
   platform.CloseFile(file);
   EXPECT_EQ(ReadWholeFile(path), "new\r\n");
 
-  EXPECT_EQ(platform.CreateFile(folder.path(), error), kNoFile);
+  EXPECT_EQ(platform.CreateIndexFile(folder.path(), error), kNoFile);
   EXPECT_EQ(error, EISDIR);
   EXPECT_EQ(platform.ErrorText(EACCES), "Permission denied");
   EXPECT_EQ(platform.FullPath("/a/b"), "/a/b");

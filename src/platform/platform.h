@@ -65,6 +65,7 @@ class Platform {
   virtual ~Platform() = default;
 
   // The full path of the running executable, exactly as the system reports it.
+  // Raises EOSError when the system cannot report it whole.
   virtual std::string ExecutablePath() = 0;
   // Removes the named file if it can; whether it did is not reported.
   virtual void RemoveFile(const std::string& path) = 0;
@@ -86,11 +87,11 @@ class Platform {
 
   // Creates `path`, or truncates it if it exists, for exclusive reading and writing;
   // on failure returns kNoFile and stores the error code.
-  virtual FileHandle CreateFile(const std::string& path, int& error) = 0;
+  virtual FileHandle CreateIndexFile(const std::string& path, int& error) = 0;
   // Writes `size` bytes; returns false on failure. `written` tells how many got out.
-  virtual bool WriteFile(FileHandle file, const char* data, std::size_t size,
+  virtual bool WriteToFile(FileHandle file, const char* data, std::size_t size,
                          std::size_t& written) = 0;
-  // Closes a file made by CreateFile; the outcome is not reported.
+  // Closes a file made by CreateIndexFile; the outcome is not reported.
   virtual void CloseFile(FileHandle file) = 0;
 
   // The file name (without folder) of the module holding `address`, as a

@@ -15,6 +15,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "failures.h"
 #include "platform/platform.h"
 
 namespace {
@@ -127,7 +128,10 @@ class PosixPlatform final : public Platform {
     std::vector<char> buffer(256);
     for (;;) {
       const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-      if (length < 0) return {};
+      if (length < 0) {
+        const int error = errno;
+        Raise<EOSError>("Cannot find the program's own path. " + TrimErrorText(ErrorText(error)));
+      }
       if (static_cast<std::size_t>(length) < buffer.size()) {
         return std::string(buffer.data(), static_cast<std::size_t>(length));
       }
@@ -214,7 +218,7 @@ class PosixPlatform final : public Platform {
     return key;
   }
 
-  FileHandle CreateFile(const std::string& path, int& error) override {
+  FileHandle CreateIndexFile(const std::string& path, int& error) override {
     const int file = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (file < 0) {
       error = errno;
@@ -223,7 +227,7 @@ class PosixPlatform final : public Platform {
     return file;
   }
 
-  bool WriteFile(FileHandle file, const char* data, std::size_t size,
+  bool WriteToFile(FileHandle file, const char* data, std::size_t size,
                  std::size_t& written) override {
     // One request may be cut by the kernel (at about 2 GiB, or on a signal); the
     // rest is sent until it is all out or the system refuses.
@@ -269,7 +273,7 @@ class PosixPlatform final : public Platform {
 
   void WriteStandardError(const char* data, std::size_t size) override {
     std::size_t written = 0;
-    WriteFile(STDERR_FILENO, data, size, written);
+    WriteToFile(STDERR_FILENO, data, size, written);
   }
 
  private:
