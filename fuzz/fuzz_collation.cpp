@@ -12,17 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "check.h"
 #include "listing.h"
 #include "platform/platform.h"
 
 namespace {
-
-// Stops the run, naming the property that failed.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "property at line %d does not hold\n", line);
-  std::abort();
-}
 
 const char* const kLocales[] = {"C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8", "sv_SE.UTF-8", "ja_JP.UTF-8", "C"};
 

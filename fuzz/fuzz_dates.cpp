@@ -5,20 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "check.h"
 #include "date_text.h"
 #include "failures.h"
 #include "folder_scan.h"
-
-namespace {
-
-// Stops the run, naming the property that failed.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "property at line %d does not hold\n", line);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;

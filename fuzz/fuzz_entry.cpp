@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "check.h"
 #include "fake_platform.h"
 #include "listing.h"
 
@@ -53,13 +54,6 @@ std::string PercentDecode(std::string_view text) {
     i += 2;
   }
   return plain;
-}
-
-// Stops the run, naming the property that failed.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "property at line %d does not hold\n", line);
-  std::abort();
 }
 
 }  // namespace

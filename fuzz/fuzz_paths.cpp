@@ -7,18 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "check.h"
 #include "folder_scan.h"
 #include "index_run.h"
 #include "path_syntaxes.h"
 
 namespace {
-
-// Stops the run, naming the property that failed.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "property at line %d does not hold\n", line);
-  std::abort();
-}
 
 // Where each character of `path` starts, under the syntax's double-byte rule.
 std::vector<bool> CharacterStarts(std::string_view path, const PathSyntax& syntax) {

@@ -6,19 +6,8 @@
 
 namespace {
 
-// Position of the last delimiter in `path`, stepping over the second byte of every
-// double-byte character; npos when there is none.
 std::size_t LastDelimiter(std::string_view path, const PathSyntax& syntax) {
-  std::size_t last = std::string_view::npos;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(path[i]);
-    if (syntax.is_lead_byte(byte) && i + 1 < path.size()) {
-      ++i;
-    } else if (byte != 0 && syntax.is_delimiter(byte)) {
-      last = i;
-    }
-  }
-  return last;
+  return syntax.FindLast(path, syntax.is_delimiter);
 }
 
 constexpr std::uint32_t kExcludedAttributes =

@@ -5,20 +5,11 @@
 #include "listing.h"
 
 std::string IndexFilePath(std::string_view executable_path, const PathSyntax& syntax) {
-  // The extension's dot is the last dot after the last delimiter; the second byte
-  // of a double-byte character is neither.
-  std::size_t dot = std::string_view::npos;
-  for (std::size_t i = 0; i < executable_path.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(executable_path[i]);
-    if (syntax.is_lead_byte(byte) && i + 1 < executable_path.size()) {
-      ++i;
-    } else if (byte == '.') {
-      dot = i;
-    } else if (byte != 0 && syntax.is_delimiter(byte)) {
-      dot = std::string_view::npos;
-    }
-  }
-  return std::string(executable_path.substr(0, dot)) + ".html";
+  // Only a dot that comes after the last delimiter starts the extension.
+  const std::size_t last = syntax.FindLast(
+      executable_path, [&](unsigned char byte) { return byte == '.' || syntax.is_delimiter(byte); });
+  const bool has_extension = last != std::string_view::npos && executable_path[last] == '.';
+  return std::string(executable_path.substr(0, has_extension ? last : executable_path.size())) + ".html";
 }
 
 void RunIndex(Platform& platform, char date_separator) {

@@ -32,6 +32,22 @@ struct PathSyntax {
   char separator;
   bool (*is_delimiter)(unsigned char byte);
   bool (*is_lead_byte)(unsigned char byte);
+
+  // Position of the last character of `path` that `wanted` accepts, never the second
+  // byte of a double-byte character nor a NUL; npos when there is none.
+  template <class Wanted>
+  std::size_t FindLast(std::string_view path, Wanted wanted) const {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(path[i]);
+      if (is_lead_byte(byte) && i + 1 < path.size()) {
+        ++i;
+      } else if (byte != 0 && wanted(byte)) {
+        last = i;
+      }
+    }
+    return last;
+  }
 };
 
 // The path syntax of the system the program was built for.

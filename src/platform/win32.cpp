@@ -168,14 +168,8 @@ class Win32Platform final : public Platform {
     char path[MAX_PATH + 1];
     const DWORD length = GetModuleFileNameA(holder, path, MAX_PATH);
     path[length] = '\0';
-    const char* name = path;
-    for (const char* p = path; *p != '\0'; ++p) {
-      if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') {
-        ++p;
-      } else if (IsDelimiter(static_cast<unsigned char>(*p))) {
-        name = p + 1;
-      }
-    }
+    const std::size_t last = NativePathSyntax().FindLast({path, length}, IsDelimiter);
+    const char* name = last == std::string_view::npos ? path : path + last + 1;
     std::strncpy(module, name, module_size - 1);
     module[module_size - 1] = '\0';
   }
