@@ -192,7 +192,7 @@ TEST(EndToEnd, NamesThatAreNoTextInTheLocaleAreListedInByteOrder) {
   }
 }
 
-TEST(EndToEnd, AFewThousandDocumentsAreEachListedOnce) {
+TEST(EndToEnd, AFewThousandDocumentsGiveExactlyTheExpectedIndex) {
   TempFolder folder;
   const std::string program = InstallProgram(folder);
   std::string expected;
@@ -200,16 +200,11 @@ TEST(EndToEnd, AFewThousandDocumentsAreEachListedOnce) {
   for (int i = kCount - 1; i >= 0; --i) {
     const std::string name = "doc" + std::to_string(i) + ".html";
     WriteDocument(folder / name, "x", kMarch2009 + i * 2);
+    expected += Line("05/03/2009", name);
   }
   const RunResult result = RunProgram(program, {}, TestEnvironment(), folder.path());
   EXPECT_EQ(result.exit_status, 0) << result.err;
-  const std::string index = ReadWholeFile(folder / "pageindex.html");
-  std::size_t lines = 0;
-  for (std::size_t at = index.find("\r\n"); at != std::string::npos; at = index.find("\r\n", at + 2)) ++lines;
-  EXPECT_EQ(lines, static_cast<std::size_t>(kCount));
-  EXPECT_EQ(index.substr(index.size() - 2), "\r\n");
-  EXPECT_EQ(index.substr(0, index.find("\r\n") + 2), Line("05/03/2009", "doc2999.html"));
-  EXPECT_EQ(index.substr(index.rfind("\r\n", index.size() - 3) + 2), Line("05/03/2009", "doc0.html"));
+  EXPECT_EQ(ReadWholeFile(folder / "pageindex.html"), expected);
 }
 
 }  // namespace
