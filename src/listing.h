@@ -48,8 +48,9 @@ class EntryList {
   EntryList(const EntryList&) = delete;
   EntryList& operator=(const EntryList&) = delete;
 
-  // Adds a document. Raises EConvertError, leaving the list unchanged, when `time`
-  // holds no valid date or time.
+  // Adds a document whose name holds at most 65535 bytes (a folder entry's name holds
+  // at most a few hundred). Raises EConvertError, leaving the list unchanged, when
+  // `time` holds no valid date or time.
   void AddFile(std::string_view name, PackedFileTime time);
   // The entries in order, oldest first.
   std::span<const IndexEntry> Ordered();
