@@ -12,6 +12,7 @@
 #include <ctime>
 #include <map>
 
+#include "fake_platform.h"
 #include "platform/platform.h"
 #include "test_folder.h"
 
@@ -59,11 +60,6 @@ std::map<std::string, FolderEntry> ListFolder(const TempFolder& folder,
   }
   EXPECT_EQ(result, kEndOfFolder);
   return entries;
-}
-
-PackedFileTime Packed(int year, int month, int day, int hour, int minute, int second) {
-  return static_cast<PackedFileTime>(((year - 1980) << 25) | (month << 21) | (day << 16) |
-                                     (hour << 11) | (minute << 5) | (second / 2));
 }
 
 constexpr std::time_t kSomeTime = 1236236642;  // 2009-03-05 07:04:02 UTC
