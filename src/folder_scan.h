@@ -29,7 +29,9 @@ struct FoundFile {
 // system entry or volume label. The enumeration is released on every way out.
 class FolderScan {
  public:
+  // A scan not yet started, listing through `platform`.
   explicit FolderScan(Platform& platform) : platform_(platform) {}
+  // Closes the enumeration if it is still open.
   ~FolderScan() { Close(); }
   FolderScan(const FolderScan&) = delete;
   FolderScan& operator=(const FolderScan&) = delete;

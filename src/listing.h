@@ -22,6 +22,7 @@ struct IndexEntry {
   SortKey key;
   std::uint16_t name_length;
   bool plain;
+  // The document's name, as the folder listing gave it.
   std::string_view Name() const { return {name, name_length}; }
 };
 

@@ -76,6 +76,8 @@ class FolderListing {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
+// The system's services as the program uses them; one implementation per system,
+// and an in-memory one in the tests.
 class Platform {
  public:
   virtual ~Platform() = default;
