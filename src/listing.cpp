@@ -183,18 +183,16 @@ void EntryList::AddFile(std::string_view name, PackedFileTime time) {
     chunk_room_ = size;
   }
   std::memcpy(chunk_free_, name.data(), name.size());
-  if (!entries_.empty() && key < entries_.back().key) keys_ascending_ = false;
   entries_.push_back({chunk_free_, key, static_cast<std::uint16_t>(name.size()), IsPlain(name)});
   chunk_free_ += name.size();
   chunk_room_ -= name.size();
 }
 
 std::span<const IndexEntry> EntryList::Ordered() {
-  if (!keys_ascending_) {
-    std::sort(entries_.begin(), entries_.end(),
-              [](const IndexEntry& a, const IndexEntry& b) { return a.key < b.key; });
+  const auto by_key = [](const IndexEntry& a, const IndexEntry& b) { return a.key < b.key; };
+  if (!std::is_sorted(entries_.begin(), entries_.end(), by_key)) {
+    std::sort(entries_.begin(), entries_.end(), by_key);
   }
-  keys_ascending_ = true;
   for (auto run = entries_.begin(); run != entries_.end();) {
     auto end = std::find_if(run, entries_.end(),
                             [&](const IndexEntry& e) { return e.key != run->key; });

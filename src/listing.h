@@ -64,7 +64,6 @@ class EntryList {
   char* chunk_free_ = nullptr;
   std::size_t chunk_room_ = 0;
   std::vector<IndexEntry> entries_;
-  bool keys_ascending_ = true;
 };
 
 // The lines of the index file: the entries of an entry list, newest first.

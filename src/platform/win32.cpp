@@ -142,7 +142,7 @@ class Win32Platform final : public Platform {
 
   bool WriteToFile(FileHandle file, const char* data, std::size_t size,
                    std::size_t& written) override {
-    // One call takes at most 4 GiB - 1; a larger image goes in several.
+    // One call's count is 32 bits wide; a larger image goes in several calls.
     written = 0;
     while (written < size) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - written, 0x7FFFF000));
